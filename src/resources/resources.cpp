@@ -1,0 +1,1 @@
+// Resources built into the program: see the generated tables beside this file.
