@@ -7,6 +7,9 @@
 
 namespace tw {
 
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
+
 inline HKEY const HKEY_LOCAL_MACHINE = keys::LocalMachine;
 
 // Win32 error codes.
