@@ -40,6 +40,7 @@ class CWinApp {
   friend int RunApplication();
   void SetAppName(std::string name);
 
+  CWinApp* previous_;
   std::string appName_;
 };
 

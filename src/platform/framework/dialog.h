@@ -49,6 +49,10 @@ class CWnd {
 
   HWND m_hWnd = nullptr;
 
+ protected:
+  // The child wrappers hold handles of a window that is gone.
+  void ForgetChildren();
+
  private:
   std::map<int, std::unique_ptr<CWnd>> children_;
 };
@@ -90,7 +94,7 @@ struct CommandEntry {
 
 // A row for a member of a class derived from CDialog.
 template <class Derived>
-constexpr CommandEntry Command(int id, UINT code, void (Derived::*handler)()) {
+inline CommandEntry Command(int id, UINT code, void (Derived::*handler)()) {
   return CommandEntry{id, code, static_cast<void (CDialog::*)()>(handler)};
 }
 
@@ -136,6 +140,7 @@ class CDialog : public CWnd, private IDialogEvents {
 
   UINT templateId_;
   CWnd* parent_;
+  bool inUpdateData_ = false;
 };
 
 // USER and GDI operations, reached through the dialog host.
