@@ -17,7 +17,7 @@ namespace tw::test {
 namespace {
 
 void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
+  ::WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
   if (search != INVALID_HANDLE_VALUE) {
     do {
@@ -55,7 +55,7 @@ class Win32ShellLinkEnv final : public ShellLinkEnv {
   std::string Scratch() const override { return scratch_; }
   std::vector<std::string> List(const std::string& folder) const override {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
+    ::WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return names;
     do {
@@ -76,7 +76,7 @@ class Win32ShellLinkEnv final : public ShellLinkEnv {
   }
   std::optional<LinkReadBack> ReadLink(const std::string& file) const override {
     ::IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, ::IID_IShellLinkA,
+    if (FAILED(CoCreateInstance(::CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, ::IID_IShellLinkA,
                                 reinterpret_cast<void**>(&link)))) {
       return std::nullopt;
     }
