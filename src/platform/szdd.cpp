@@ -132,8 +132,8 @@ std::vector<std::uint8_t> Encode(std::span<const std::uint8_t> data) {
   if (data.size() > std::numeric_limits<std::uint32_t>::max()) {
     throw std::length_error("SZDD cannot store a file of 4 GiB or more");
   }
-  std::vector<std::uint8_t> stream(kPrefix, ' ');
-  stream.insert(stream.end(), data.begin(), data.end());
+  std::vector<std::uint8_t> stream(kPrefix + data.size(), ' ');
+  std::copy(data.begin(), data.end(), stream.begin() + kPrefix);
   const std::size_t n = stream.size();
 
   // Longest match at every data position, by hash chains over the window.
