@@ -151,8 +151,10 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
     if (!fs::is_directory(folder, ec)) return FromWin32(ERROR_PATH_NOT_FOUND);
     const fs::file_status existing = fs::status(*host, ec);
     if (fs::is_directory(existing)) return FromWin32(ERROR_ACCESS_DENIED);
-    if (fs::exists(existing) && (existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
-      return FromWin32(ERROR_ACCESS_DENIED);  // read-only
+    // Read-only, as the files service sees it: no write permission for anyone.
+    constexpr fs::perms kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (fs::exists(existing) && (existing.permissions() & kWrite) == fs::perms::none) {
+      return FromWin32(ERROR_ACCESS_DENIED);
     }
 
     const auto bytes = lnk::Build(props_);
