@@ -136,7 +136,9 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
     return host && fs::exists(*host, ec) ? S_OK : S_FALSE;
   }
 
-  HRESULT Save(const WCHAR* path, BOOL remember) override {
+  // `remember` would make the file the object's current one; nothing here asks
+  // for that, so it is not kept.
+  HRESULT Save(const WCHAR* path, BOOL /*remember*/) override {
     if (!path) return E_INVALIDARG;
     const std::u16string_view wide(path);
     if (wide.empty() || wide.size() >= static_cast<std::size_t>(MAX_PATH)) {
@@ -159,9 +161,7 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
 
     const auto bytes = lnk::Build(props_);
     if (!bytes) return E_INVALIDARG;
-    const HRESULT hr = WriteInPlace(folder, *host, *bytes);
-    if (hr == S_OK && remember) curFile_ = wide;
-    return hr;
+    return WriteInPlace(folder, *host, *bytes);
   }
 
  private:
@@ -170,7 +170,6 @@ class ShellLink final : public IShellLinkA, public IPersistFile {
   std::shared_ptr<Machine> machine_;
   std::atomic<ULONG> refs_{1};
   lnk::LinkProperties props_;
-  std::u16string curFile_;
 };
 
 }  // namespace
