@@ -4,19 +4,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "install/install_dlg.h"
-#include "platform/backend.h"
 #include "platform/framework/app.h"
 #include "platform/platform.h"
 #include "platform/winconst.h"
+#include "support/machine.h"
 #include "support/scripted_host.h"
 
 namespace tw {
@@ -31,123 +28,10 @@ constexpr char kCaption[] = "caption: ZO Daruzura - Install Tarnwick 2.11b";
 constexpr char kFreeSpace[] =
     "To install Tarnwick, at least\r\n500 Kb of free disk space is required.";
 
-// A registry that stands in while a build has no registry service: one hive of
-// values, with the platform's query results.
-class MemoryRegistry final : public IRegistry {
- public:
-  LONG RegOpenKeyExA(HKEY key, std::string_view subKey, DWORD, REGSAM, HKEY* result) override {
-    return Open(key, subKey, false, result);
-  }
-  LONG RegQueryValueExA(HKEY key, std::string_view name, DWORD* type, std::span<BYTE> data,
-                        DWORD* cbData) override {
-    auto* values = Values(key);
-    if (!values) return ERROR_INVALID_HANDLE;
-    auto it = values->find(Lower(name));
-    if (it == values->end()) return ERROR_FILE_NOT_FOUND;
-    const auto& [valueType, bytes] = it->second;
-    if (type) *type = valueType;
-    if (cbData) *cbData = static_cast<DWORD>(bytes.size());
-    if (data.empty()) return ERROR_SUCCESS;
-    if (bytes.size() > data.size()) return ERROR_MORE_DATA;
-    std::copy(bytes.begin(), bytes.end(), data.begin());
-    if (bytes.size() < data.size() && (valueType == REG_SZ || valueType == REG_EXPAND_SZ)) {
-      data[bytes.size()] = 0;
-    }
-    return ERROR_SUCCESS;
-  }
-  LONG RegCreateKeyExA(HKEY key, std::string_view subKey, DWORD, std::string_view, DWORD, REGSAM,
-                       HKEY* result, DWORD*) override {
-    return Open(key, subKey, true, result);
-  }
-  LONG RegSetValueExA(HKEY key, std::string_view name, DWORD, DWORD type,
-                      std::span<const BYTE> data) override {
-    auto* values = Values(key);
-    if (!values) return ERROR_INVALID_HANDLE;
-    (*values)[Lower(name)] = {type, std::vector<BYTE>(data.begin(), data.end())};
-    return ERROR_SUCCESS;
-  }
-  LONG RegEnumKeyExA(HKEY, DWORD, std::span<char>, DWORD*) override { return ERROR_NO_MORE_ITEMS; }
-  LONG RegDeleteKeyA(HKEY, std::string_view) override { return ERROR_FILE_NOT_FOUND; }
-  LONG RegCloseKey(HKEY key) override { return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE; }
-
- private:
-  using ValueMap = std::map<std::string, std::pair<DWORD, std::vector<BYTE>>>;
-  static std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-  }
-  LONG Open(HKEY key, std::string_view subKey, bool create, HKEY* result) {
-    std::string path;
-    if (key != HKEY_LOCAL_MACHINE) {
-      auto it = handles_.find(key);
-      if (it == handles_.end()) return ERROR_INVALID_HANDLE;
-      path = it->second;
-    }
-    if (!subKey.empty()) path += (path.empty() ? "" : "\\") + Lower(subKey);
-    if (!keys_.contains(path)) {
-      if (!create) return ERROR_FILE_NOT_FOUND;
-      keys_[path];
-    }
-    HKEY handle = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(next_ += 4));
-    handles_[handle] = path;
-    *result = handle;
-    return ERROR_SUCCESS;
-  }
-  ValueMap* Values(HKEY key) {
-    auto it = handles_.find(key);
-    return it == handles_.end() ? nullptr : &keys_[it->second];
-  }
-  std::map<std::string, ValueMap> keys_;
-  std::map<HKEY, std::string> handles_;
-  std::uintptr_t next_ = 0x100;
-};
-
-// The shell as the dialog sees it: the build's own when it has one, with COM
-// initialisation answered by the test (a process calls CoInitialize once per
-// thread for real, so a second dialog in one test run would see S_FALSE) and an
-// optional failure of the Programs folder lookup.
-class TestShell final : public IShell {
- public:
-  explicit TestShell(std::unique_ptr<IShell> real) : real_(std::move(real)) {}
-  HRESULT coInitialize = S_OK;
-  bool failPrograms = false;
-  std::string programs = "C:\\Windows\\Start Menu\\Programs";  // without a real shell
-
-  HRESULT CoInitialize(void* reserved) override {
-    if (real_) real_->CoInitialize(reserved);
-    return coInitialize;
-  }
-  HRESULT SHGetSpecialFolderLocation(HWND owner, int csidl, ItemIdListPtr* out) override {
-    if (csidl == CSIDL_PROGRAMS && failPrograms) return E_FAIL;
-    if (real_) return real_->SHGetSpecialFolderLocation(owner, csidl, out);
-    *out = std::make_unique<PathItemIdList>(programs);
-    return S_OK;
-  }
-  BOOL SHGetPathFromIDListA(const ItemIdList* list, std::span<char> buffer) override {
-    if (real_) return real_->SHGetPathFromIDListA(list, buffer);
-    return list ? list->GetPath(buffer) : 0;
-  }
-  HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, DWORD context, const IID& iid,
-                           void** out) override {
-    if (real_) return real_->CoCreateInstance(clsid, outer, context, iid, out);
-    return REGDB_E_CLASSNOTREG;
-  }
-  INT_PTR ShellExecuteA(HWND owner, std::string_view verb, std::string_view file,
-                        std::string_view parameters, std::string_view directory,
-                        int showCmd) override {
-    if (real_) return real_->ShellExecuteA(owner, verb, file, parameters, directory, showCmd);
-    return 42;
-  }
-
- private:
-  std::unique_ptr<IShell> real_;
-};
-
 // A registry that hides one value, as if it were absent.
 class HidingRegistry final : public IRegistry {
  public:
-  HidingRegistry(std::unique_ptr<IRegistry> real, std::string hidden)
+  explicit HidingRegistry(std::unique_ptr<IRegistry> real, std::string hidden = "ProgramFilesDir")
       : real_(std::move(real)), hidden_(std::move(hidden)) {}
   LONG RegOpenKeyExA(HKEY k, std::string_view s, DWORD o, REGSAM m, HKEY* r) override {
     return real_->RegOpenKeyExA(k, s, o, m, r);
@@ -179,34 +63,27 @@ struct StoredValue {
   std::vector<BYTE> bytes;
 };
 
-// Until the shared machine fixture lands: the build's machine (a fresh posix
-// prefix natively, the real machine under Wine), the scripted user, and the
-// machine's "ProgramFilesDir" put back afterwards.
-class InstallDialogTest : public ::testing::Test {
+// The test machine with the scripted user, COM initialisation answered S_OK
+// (every dialog of a test initialises COM on the same thread), and the
+// machine's "ProgramFilesDir" put back afterwards (under Wine it is the real
+// machine's).
+class InstallDialogTest : public test::MachineTest {
  protected:
   void SetUp() override {
-#ifndef _WIN32
-    prefix_ = std::filesystem::temp_directory_path() /
-              ("tw-ui-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(prefix_);
-    setenv("TARNWICK_PREFIX", prefix_.string().c_str(), 1);
-#endif
-    platform_ = MakeSystemPlatform();
-    if (!platform_.registry) platform_.registry = std::make_unique<MemoryRegistry>();
-    auto shell = std::make_unique<TestShell>(std::move(platform_.shell));
-    shell_ = shell.get();
-    platform_.shell = std::move(shell);
+    MachineTest::SetUp();
+    if (!platform().registry) GTEST_SKIP() << "this build's machine has no registry service yet";
+    shell_ = &Decorate<test::FaultyShell>(&Platform::shell);
+    shell_->coInitializeResult = S_OK;
     auto host = std::make_unique<ScriptedHost>();
     host_ = host.get();
-    platform_.ui = std::move(host);
-    previous_ = InstallPlatform(&platform_);
+    platform().ui = std::move(host);
     original_ = ReadProgramFilesDir();
     g_strDefaultInstallDir.clear();
     g_strProgramGroupDir.clear();
   }
 
   void TearDown() override {
+    if (!host_) return MachineTest::TearDown();
     host_->Finish();
     if (original_) {
       WriteProgramFilesDir(original_->type, original_->bytes);
@@ -214,10 +91,7 @@ class InstallDialogTest : public ::testing::Test {
       EXPECT_TRUE(now && now->type == original_->type && now->bytes == original_->bytes)
           << "ProgramFilesDir was not restored";
     }
-    InstallPlatform(previous_);
-#ifndef _WIN32
-    std::filesystem::remove_all(prefix_);
-#endif
+    MachineTest::TearDown();
   }
 
   std::optional<StoredValue> ReadProgramFilesDir() {
@@ -252,8 +126,7 @@ class InstallDialogTest : public ::testing::Test {
   }
 
   void HideProgramFilesDir() {
-    platform_.registry =
-        std::make_unique<HidingRegistry>(std::move(platform_.registry), "ProgramFilesDir");
+    Decorate<HidingRegistry>(&Platform::registry);
   }
 
   // The Programs folder as the machine's shell gives it.
@@ -270,14 +143,9 @@ class InstallDialogTest : public ::testing::Test {
     return dlg.DoModal();
   }
 
-  Platform platform_;
-  Platform* previous_ = nullptr;
   ScriptedHost* host_ = nullptr;
-  TestShell* shell_ = nullptr;
+  test::FaultyShell* shell_ = nullptr;
   std::optional<StoredValue> original_;
-#ifndef _WIN32
-  std::filesystem::path prefix_;
-#endif
 };
 
 TEST_F(InstallDialogTest, OpensWithCaptionFolderFocusAndFreeSpaceText) {
@@ -348,7 +216,7 @@ TEST_F(InstallDialogTest, ProgramGroupComesFromTheShellOrTheFixedFolder) {
     RunDialog(dlg);
     EXPECT_EQ(g_strProgramGroupDir, programs + "\\Tarnwick");
   }
-  shell_->failPrograms = true;
+  shell_->failingFolders.insert(CSIDL_PROGRAMS);
   {
     CInstallDlg dlg;
     host_->PressEscape();
@@ -360,10 +228,10 @@ TEST_F(InstallDialogTest, ProgramGroupComesFromTheShellOrTheFixedFolder) {
 TEST_F(InstallDialogTest, ComFailureShowsOneBoxAndEndsTheDialogWithZero) {
   for (HRESULT result : {S_FALSE, E_FAIL, E_OUTOFMEMORY}) {
     SCOPED_TRACE(result);
-    shell_->coInitialize = result;
+    shell_->coInitializeResult = result;
     auto host = std::make_unique<ScriptedHost>();
     host_ = host.get();
-    platform_.ui = std::move(host);
+    platform().ui = std::move(host);
     host_->Answer("ERROR", IDOK);
     CInstallDlg dlg;
     EXPECT_EQ(RunDialog(dlg), 0);
