@@ -8,6 +8,7 @@
 #include "platform/posix/files_posix.h"
 #include "platform/posix/machine.h"
 #include "platform/posix/process_posix.h"
+#include "platform/posix/registry_posix.h"
 #include "platform/posix/resources_posix.h"
 #include "platform/posix/shell_posix.h"
 #include "platform/posix/time_posix.h"
@@ -33,8 +34,7 @@ Platform MakePosixPlatform(std::shared_ptr<posix::Machine> machine) {
   Platform platform;
   std::error_code ec;
   const bool freshRegistry = !std::filesystem::exists(machine->RegistryFile(), ec);
-  // registry: the registry's owner sets platform.registry here (PosixRegistry on
-  // machine->RegistryFile()).
+  platform.registry = std::make_unique<posix::PosixRegistry>(machine->RegistryFile());
   if (platform.registry && freshRegistry) SeedFreshMachine(*platform.registry);
   platform.files = std::make_unique<posix::PosixFiles>(machine);
   platform.shell = std::make_unique<posix::PosixShell>(machine);
