@@ -6,23 +6,24 @@
 #include <string>
 #include <vector>
 
-namespace tw::win32 {
-
+// Outside namespace tw: there the platform's macros name the platform's types.
 namespace {
 
-::HKEY Native(tw::HKEY key) {
-  if (key == keys::LocalMachine) return HKEY_LOCAL_MACHINE;
-  return reinterpret_cast<::HKEY>(key);
+HKEY Native(tw::HKEY key) {
+  if (key == tw::keys::LocalMachine) return HKEY_LOCAL_MACHINE;
+  return reinterpret_cast<HKEY>(key);
 }
 
-tw::HKEY Ours(::HKEY key) {
-  if (key == HKEY_LOCAL_MACHINE) return keys::LocalMachine;
+tw::HKEY Ours(HKEY key) {
+  if (key == HKEY_LOCAL_MACHINE) return tw::keys::LocalMachine;
   return reinterpret_cast<tw::HKEY>(key);
 }
 
 std::string Z(std::string_view s) { return std::string(s.substr(0, s.find('\0'))); }
 
 }  // namespace
+
+namespace tw::win32 {
 
 LONG Win32Registry::RegOpenKeyExA(tw::HKEY key, std::string_view subKey, DWORD options, REGSAM sam,
                                   tw::HKEY* result) {
