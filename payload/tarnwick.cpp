@@ -2,7 +2,8 @@
 //
 // While it runs it holds the mutex "KD_XK_Mutex" and its main window is titled
 // "Tarnwick", which is how the installer recognises a running copy; the
-// installer asks it to quit by posting WM_USER + 1 with both parameters 0.
+// installer asks it to quit by posting message 0x0501 (WM_USER + 257) with
+// both parameters 0.
 #include <windows.h>
 
 #include <cstdio>
@@ -13,7 +14,7 @@ namespace {
 constexpr char kClassName[] = "TarnwickClock";
 constexpr char kTitle[] = "Tarnwick";
 constexpr char kMutexName[] = "KD_XK_Mutex";
-constexpr UINT kCloseRequest = WM_USER + 1;
+constexpr UINT kCloseRequest = WM_USER + 0x101;  // 0x0501
 constexpr UINT_PTR kTimerId = 1;
 
 void FormatTime(char* buffer, std::size_t size, const char* label, const SYSTEMTIME& t) {
