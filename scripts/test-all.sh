@@ -4,6 +4,7 @@
 #   win64   (MinGW x86_64): contract and scenario tests under wine64 in one fresh WINEPREFIX
 #   win32   (MinGW i686, the shipping target): built and linked only
 #   interop: scripts in tests/interop that cross the two (posix files read by Wine)
+#   e2e:     tests/e2e/terminal*.sh drive the native program in tmux
 # Ends with one line "N passed, N failed"; the exit status is non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -106,6 +107,29 @@ if [ -d build/native ] && [ -d build/win64 ]; then
     NATIVE_BUILD=$ROOT/build/native WIN64_BUILD=$ROOT/build/win64 WINE=$WINE \
       xvfb-run -a bash "$script"
     count "interop $(basename "$script")" $?
+  done
+fi
+
+# --- end to end: the programs as a person uses them -----------------------------------
+# The checks print PASS/FAIL lines and "N passed, N failed" (tests/e2e also holds
+# tools such as the screenshot script, which are not checks).
+if [ -d build/native ]; then
+  for script in tests/e2e/terminal*.sh; do
+    [ -f "$script" ] || continue
+    log "e2e $(basename "$script")"
+    out=$(NATIVE_BUILD=$ROOT/build/native WIN64_BUILD=$ROOT/build/win64 WINE=$WINE \
+      xvfb-run -a bash "$script" 2>&1)
+    status=$?
+    echo "$out" | grep -E '^FAIL' | head -40
+    totals=$(echo "$out" | tail -1 | sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p')
+    if [ -n "$totals" ]; then
+      passed=$((passed + ${totals% *})); failed=$((failed + ${totals#* }))
+      [ "${totals#* }" -gt 0 ] && failures+=("e2e $(basename "$script"): ${totals#* }")
+      [ "$status" -ne 0 ] && [ "${totals#* }" -eq 0 ] && count "e2e $(basename "$script") exit status $status" 1
+    else
+      echo "$out" | tail -20
+      count "e2e $(basename "$script") (did not finish, status $status)" 1
+    fi
   done
 fi
 
