@@ -33,11 +33,12 @@ class HidingRegistry final : public IRegistry {
  public:
   explicit HidingRegistry(std::unique_ptr<IRegistry> real, std::string hidden = "ProgramFilesDir")
       : real_(std::move(real)), hidden_(std::move(hidden)) {}
+  bool hiding = true;
   LONG RegOpenKeyExA(HKEY k, std::string_view s, DWORD o, REGSAM m, HKEY* r) override {
     return real_->RegOpenKeyExA(k, s, o, m, r);
   }
   LONG RegQueryValueExA(HKEY k, std::string_view n, DWORD* t, std::span<BYTE> d, DWORD* c) override {
-    if (n == hidden_) return ERROR_FILE_NOT_FOUND;
+    if (hiding && n == hidden_) return ERROR_FILE_NOT_FOUND;
     return real_->RegQueryValueExA(k, n, t, d, c);
   }
   LONG RegCreateKeyExA(HKEY k, std::string_view s, DWORD r, std::string_view c, DWORD o, REGSAM m,
@@ -85,6 +86,7 @@ class InstallDialogTest : public test::MachineTest {
   void TearDown() override {
     if (!host_) return MachineTest::TearDown();
     host_->Finish();
+    if (hiding_) hiding_->hiding = false;
     if (original_) {
       WriteProgramFilesDir(original_->type, original_->bytes);
       const auto now = ReadProgramFilesDir();
@@ -126,7 +128,7 @@ class InstallDialogTest : public test::MachineTest {
   }
 
   void HideProgramFilesDir() {
-    Decorate<HidingRegistry>(&Platform::registry);
+    hiding_ = &Decorate<HidingRegistry>(&Platform::registry);
   }
 
   // The Programs folder as the machine's shell gives it.
@@ -145,6 +147,7 @@ class InstallDialogTest : public test::MachineTest {
 
   ScriptedHost* host_ = nullptr;
   test::FaultyShell* shell_ = nullptr;
+  HidingRegistry* hiding_ = nullptr;
   std::optional<StoredValue> original_;
 };
 
