@@ -31,11 +31,14 @@ TEST(RegistryInterop, ValuesImportedByRegeditReadBack) {
   std::string line;
   int checked = 0;
   while (std::getline(in, line)) {
+    // Tab-separated; the name and the data may be empty.
     std::istringstream fields(line);
-    std::string key, name, data;
-    DWORD type = 0;
-    ASSERT_TRUE(fields >> key >> name >> type) << line;
-    fields >> data;  // empty data leaves an empty field
+    std::string key, name, type, data;
+    std::getline(fields, key, '\t');
+    std::getline(fields, name, '\t');
+    std::getline(fields, type, '\t');
+    std::getline(fields, data, '\t');
+    ASSERT_FALSE(key.empty() || type.empty()) << line;
     key = Unhex(key);
     name = Unhex(name);
     data = Unhex(data);
@@ -43,9 +46,10 @@ TEST(RegistryInterop, ValuesImportedByRegeditReadBack) {
     HKEY handle = nullptr;
     ASSERT_EQ(registry.RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_READ, &handle), ERROR_SUCCESS);
     std::vector<BYTE> buf(data.size() + 16, 0xAA);
-    DWORD got = 99, cb = 0;
+    DWORD got = 99;
+    DWORD cb = 0;
     EXPECT_EQ(registry.RegQueryValueExA(handle, name, &got, buf, &cb), ERROR_SUCCESS);
-    EXPECT_EQ(got, type);
+    EXPECT_EQ(got, static_cast<DWORD>(std::stoul(type)));
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buf.data()), cb), data);
     registry.RegCloseKey(handle);
     ++checked;
