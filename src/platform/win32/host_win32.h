@@ -42,4 +42,8 @@ class Win32UiHost final : public IUiHost {
   COLORREF SetBkColor(HDC dc, COLORREF color) override;
 };
 
+// Builds the machine's platform with this host and runs the application
+// object; returns the exit code.
+int RunProgram();
+
 }  // namespace tw::win32
