@@ -13,62 +13,13 @@ set -uo pipefail
 
 BUILD=${NATIVE_BUILD:-build/native}
 EXE=$BUILD/src/TarnwickSetup
-if [ ! -x "$EXE" ]; then
-  echo "FAIL: no program at $EXE (set NATIVE_BUILD to the native build folder)"
+if [ ! -x "$EXE" ] || ! command -v tmux >/dev/null; then
+  echo "FAIL: needs tmux and the program at $EXE (set NATIVE_BUILD to the native build folder)"
   echo "0 passed, 1 failed"
   exit 1
 fi
 EXE=$(cd "$(dirname "$EXE")" && pwd)/$(basename "$EXE")
-command -v tmux >/dev/null || { echo "FAIL: tmux is not installed"; echo "0 passed, 1 failed"; exit 1; }
-
-SOCKET=tw-e2e-$$
-WORK=$(mktemp -d /tmp/tw-e2e.XXXXXX)
-TMUX_CMD=(tmux -L "$SOCKET" -f /dev/null)
-cleanup() {
-  "${TMUX_CMD[@]}" kill-server >/dev/null 2>&1
-  rm -rf "$WORK"
-}
-trap cleanup EXIT
-
-passed=0
-failed=0
-check() {  # check NAME STATUS
-  if [ "$2" -eq 0 ]; then
-    echo "PASS: $1"; passed=$((passed + 1))
-  else
-    echo "FAIL: $1"; failed=$((failed + 1))
-    echo "---- screen ----"; screen; echo "----------------"
-  fi
-}
-
-SESSION=""
-screen() { "${TMUX_CMD[@]}" capture-pane -p -t "$SESSION" 2>/dev/null; }
-keys() { "${TMUX_CMD[@]}" send-keys -t "$SESSION" "$@"; sleep 0.3; }
-text() { "${TMUX_CMD[@]}" send-keys -t "$SESSION" -l "$1"; sleep 0.3; }
-has() { screen | grep -qF -- "$1"; }
-wait_for() {  # wait_for TEXT [SECONDS]: until the screen shows TEXT
-  local limit=$(( ${2:-15} * 10 ))
-  for ((i = 0; i < limit; i++)); do has "$1" && return 0; sleep 0.1; done
-  return 1
-}
-wait_exit() {  # wait_exit: the program's exit status, or "none" after 15 s
-  for ((i = 0; i < 150; i++)); do
-    [ -s "$WORK/$SESSION.status" ] && { cat "$WORK/$SESSION.status"; return; }
-    sleep 0.1
-  done
-  echo none
-}
-row_of() { screen | grep -nF -- "$1" | head -1 | cut -d: -f1; }  # 1-based
-col_of() { screen | grep -F -- "$1" | head -1 | awk -v t="$1" '{ print index($0, t) }'; }
-
-start() {  # start NAME WIDTH HEIGHT
-  SESSION=$1
-  local prefix="$WORK/$1.prefix"
-  mkdir -p "$prefix"
-  "${TMUX_CMD[@]}" new-session -d -s "$SESSION" -x "$2" -y "$3" \
-    "env LANG=C.UTF-8 TERM=tmux-256color TARNWICK_PREFIX='$prefix' '$EXE' 2>'$WORK/$1.stderr'; \
-     echo \$? >'$WORK/$1.status'; sleep 600"
-}
+source "$(dirname "$0")/terminal_common.bash"
 
 CAPTION="ZO Daruzura - Install Tarnwick 2.11b"
 
@@ -153,5 +104,4 @@ status=$?
 [ "$status" -eq 1 ] && echo "$out" | grep -q "must be a terminal"
 check "without a terminal: a clear message and status 1 (got $status: $out)" $?
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
