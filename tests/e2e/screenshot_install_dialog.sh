@@ -21,7 +21,9 @@ fi
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   exe=$1 out=$2 wait_seconds=$3
-  /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
+  # A Wine desktop draws the window frames (caption, icon, close box) that a
+  # bare X server without a window manager would leave out.
+  /usr/lib/wine/wine64 explorer /desktop=e2e,1024x768 "$exe" >/dev/null 2>&1 &
   pid=$!
   sleep "$wait_seconds"
   import -display "$DISPLAY" -window root "$out"
