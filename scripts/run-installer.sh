@@ -12,6 +12,12 @@ if [ ${#need[@]} -gt 0 ]; then
   $SUDO apt-get update -qq >/dev/null
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${need[@]}" >/dev/null
 fi
-cmake -S . -B build/app -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF >/dev/null
-cmake --build build/app --target TarnwickSetup -j"$(nproc)" >/dev/null
+mkdir -p build
+# The build's output goes to a log, shown when the build fails.
+if ! { cmake -S . -B build/app -DCMAKE_BUILD_TYPE=Release -DTW_TESTS=OFF \
+       && cmake --build build/app --target TarnwickSetup -j"$(nproc)"; } >build/app.log 2>&1; then
+  tail -40 build/app.log
+  echo "run-installer: the build failed; the whole output is in build/app.log" >&2
+  exit 1
+fi
 exec build/app/src/TarnwickSetup "$@"
