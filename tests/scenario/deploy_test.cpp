@@ -19,6 +19,7 @@
 #include "platform/platform.h"
 #include "platform/szdd.h"
 #include "platform/winconst.h"
+#include "scenario/dialog_fixture.h"
 #include "support/machine.h"
 #include "support/scripted_host.h"
 
@@ -27,12 +28,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using test::Lower;
 using test::ScriptedHost;
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // Replaces "{D}" with the test's scratch folder on D:, and "{d}" with the same
 // with a lower-case drive letter.
@@ -44,50 +41,14 @@ std::string Expand(std::string text, const std::string& scratchD) {
   return text;
 }
 
-// The install dialog's operations, with a scripted user in front of it.
-class DialogTest : public test::MachineTest {
+class DeployTest : public test::DialogTest {
  protected:
-  void SetUp() override {
-    MachineTest::SetUp();
-    auto host = std::make_unique<ScriptedHost>();
-    host_ = host.get();
-    platform().ui = std::move(host);
-    dlg_ = std::make_unique<CInstallDlg>();
-  }
-  void TearDown() override {
-    dlg_.reset();
-    host_->Finish();
-    MachineTest::TearDown();
-  }
-
-  std::string CurrentDirectory() {
-    std::vector<char> buffer(1024);
-    const DWORD length = Files().GetCurrentDirectoryA(buffer);
-    return std::string(buffer.data(), length < buffer.size() ? length : 0);
-  }
-  bool IsFolder(const std::string& path) {
-    const DWORD attributes = Files().GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-  }
-  bool Exists(const std::string& path) {
-    return Files().GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-  }
-  void WriteFile(const std::string& path, const std::string& bytes) {
-    auto out = Files().fopen_wb(path);
-    ASSERT_TRUE(out) << path;
-    ASSERT_EQ(out->fwrite(std::span(reinterpret_cast<const BYTE*>(bytes.data()), bytes.size())),
-              bytes.size());
-    ASSERT_EQ(out->fclose(), 0);
-  }
   // D: keeps the scratch folder as its directory, and E:'s scratch folder is
   // where the process stands, so that a check can tell what changed.
   void StandOnE() {
     ASSERT_TRUE(Files().SetCurrentDirectoryA(ScratchD()));
     ASSERT_TRUE(Files().SetCurrentDirectoryA(ScratchE()));
   }
-
-  ScriptedHost* host_ = nullptr;
-  std::unique_ptr<CInstallDlg> dlg_;
 };
 
 // ---------------------------------------------------------------- target folder
@@ -106,7 +67,7 @@ struct TargetCase {
 
 void PrintTo(const TargetCase& c, std::ostream* os) { *os << c.name; }
 
-class TargetDirTest : public DialogTest, public ::testing::WithParamInterface<TargetCase> {};
+class TargetDirTest : public DeployTest, public ::testing::WithParamInterface<TargetCase> {};
 
 TEST_P(TargetDirTest, ChecksCreatesAndEntersTheFolder) {
   const TargetCase& c = GetParam();
@@ -170,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {"{D}\\file\\x"}}),
     [](const ::testing::TestParamInfo<TargetCase>& info) { return std::string(info.param.name); });
 
-TEST_F(DialogTest, MessagesKeepTheDriveLetterAsTyped) {
+TEST_F(DeployTest, MessagesKeepTheDriveLetterAsTyped) {
   auto& files = Decorate<test::FaultyFiles>(&Platform::files);
   files.freeSpace = 10;
   host_->Answer("ERROR", IDOK);
@@ -192,7 +153,7 @@ struct FreeSpaceCase {
 
 void PrintTo(const FreeSpaceCase& c, std::ostream* os) { *os << c.name; }
 
-class FreeSpaceTest : public DialogTest, public ::testing::WithParamInterface<FreeSpaceCase> {};
+class FreeSpaceTest : public DeployTest, public ::testing::WithParamInterface<FreeSpaceCase> {};
 
 constexpr char kQuestion[] =
     "box WARNING [0x24]: Cannot determine the amount of free space on drive D:\r\n"
@@ -312,10 +273,10 @@ class FailingExpansion final : public IFileInstall {
   std::unique_ptr<IFileInstall> inner_;
 };
 
-class PayloadTest : public DialogTest {
+class PayloadTest : public DeployTest {
  protected:
   void SetUp() override {
-    DialogTest::SetUp();
+    DeployTest::SetUp();
     target_ = ScratchD() + "\\Tarnwick";
     ASSERT_EQ(dlg_->CreateTargetDir(target_), 1);
   }

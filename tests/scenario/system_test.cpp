@@ -17,6 +17,7 @@
 #include "install/install_dlg.h"
 #include "platform/platform.h"
 #include "platform/winconst.h"
+#include "scenario/dialog_fixture.h"
 #include "support/link_reader.h"
 #include "support/machine.h"
 #include "support/scripted_host.h"
@@ -26,23 +27,15 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using test::Lower;
 using test::ScriptedHost;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-class SystemTest : public test::MachineTest {
+class SystemTest : public test::DialogTest {
  protected:
   void SetUp() override {
-    MachineTest::SetUp();
-    auto host = std::make_unique<ScriptedHost>();
-    host_ = host.get();
-    platform().ui = std::move(host);
+    DialogTest::SetUp();
     // The install dialog has initialised COM by the time links are made.
     Shell().CoInitialize(nullptr);
-    dlg_ = std::make_unique<CInstallDlg>();
     dlg_->m_strProductName = "Tarnwick";
     dlg_->m_strInstallDir = ScratchD() + "\\Tarnwick";
     g_strProgramGroupDir = ScratchE() + "\\Programs\\Tarnwick";
@@ -50,20 +43,10 @@ class SystemTest : public test::MachineTest {
   void TearDown() override {
     for (const std::string& file : cleanup_) Files().DeleteFileA(file);
     for (const std::string& folder : foldersMade_) Files().RemoveDirectoryA(folder);
-    dlg_.reset();
-    host_->Finish();
     g_strProgramGroupDir.clear();
-    MachineTest::TearDown();
+    DialogTest::TearDown();
   }
 
-  std::string CurrentDirectory() {
-    std::array<char, 1024> buffer{};
-    const DWORD length = Files().GetCurrentDirectoryA(buffer);
-    return std::string(buffer.data(), length < buffer.size() ? length : 0);
-  }
-  bool Exists(const std::string& path) {
-    return Files().GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-  }
   std::string ShellDesktop() {
     ItemIdListPtr list;
     std::array<char, MAX_PATH> buffer{};
@@ -76,8 +59,6 @@ class SystemTest : public test::MachineTest {
   // A link made outside the test's scratch folders is removed afterwards.
   void RemoveAfterwards(const std::string& file) { cleanup_.push_back(file); }
 
-  ScriptedHost* host_ = nullptr;
-  std::unique_ptr<CInstallDlg> dlg_;
   std::vector<std::string> cleanup_;
   std::vector<std::string> foldersMade_;
 };
