@@ -24,8 +24,7 @@ using namespace tw;
 // control (as the splash does).
 class ProbeDialog final : public IDialogEvents {
  public:
-  ProbeDialog(terminal::TerminalUiHost& host, int templateId, COLORREF background,
-              COLORREF text)
+  ProbeDialog(terminal::TerminalUiHost& host, int templateId, COLORREF background, COLORREF text)
       : host_(host), templateId_(templateId), background_(background), text_(text) {}
 
   bool fullScreen = false;

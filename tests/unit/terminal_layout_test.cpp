@@ -62,7 +62,8 @@ TEST(TerminalWrap, LineBreaksAndWordWrapping) {
     std::vector<std::string> lines;
   };
   const Case cases[] = {
-      {"To install Tarnwick, at least\r\n500 Kb of free disk space is required.", 50,
+      {"To install Tarnwick, at least\r\n500 Kb of free disk space is required.",
+       50,
        {"To install Tarnwick, at least", "500 Kb of free disk space is required."}},
       {"a\nb\rc\r\n\r\nd", 10, {"a", "b", "c", "", "d"}},
       {"ends with a break\r\n", 40, {"ends with a break"}},
@@ -102,9 +103,9 @@ TEST(TerminalLabel, MarkersAndMnemonics) {
     char key;
   };
   const Case cases[] = {
-      {"&Install", "Install", 0, 'i'}, {"&Browse", "Browse", 0, 'b'},
-      {"Save &As", "Save As", 5, 'a'}, {"OK", "OK", -1, 0},
-      {"R&&D", "R&D", -1, 0},          {"&&&Yes", "&Yes", 1, 'y'},
+      {"&Install", "Install", 0, 'i'},  {"&Browse", "Browse", 0, 'b'},
+      {"Save &As", "Save As", 5, 'a'},  {"OK", "OK", -1, 0},
+      {"R&&D", "R&D", -1, 0},           {"&&&Yes", "&Yes", 1, 'y'},
       {"trailing&", "trailing", -1, 0}, {"&A&B", "AB", 0, 'a'},
   };
   for (const Case& c : cases) {

@@ -96,8 +96,8 @@ Label ParseLabel(std::string_view text) {
 char MnemonicKey(std::string_view text) {
   const Label label = ParseLabel(text);
   if (label.mnemonic < 0) return 0;
-  return static_cast<char>(
-      std::tolower(static_cast<unsigned char>(label.text[static_cast<std::size_t>(label.mnemonic)])));
+  return static_cast<char>(std::tolower(
+      static_cast<unsigned char>(label.text[static_cast<std::size_t>(label.mnemonic)])));
 }
 
 int NearestColour(COLORREF color) {

@@ -2,6 +2,8 @@
 // macros, which would rewrite our constants of those names.
 #include "platform/terminal/terminal_host.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <clocale>
@@ -12,8 +14,6 @@
 #include "platform/platform.h"
 #include "platform/posix/machine.h"
 #include "resources/templates.h"
-
-#include <unistd.h>
 
 #define NCURSES_WIDECHAR 1
 #include <ncursesw/curses.h>
@@ -76,8 +76,7 @@ void PutLine(int row, int col, chtype line, attr_t attrs, short pair) {
 }
 
 // Text of the system code page, cut at `maxWidth` cells (negative: no limit).
-void PutText(int row, int col, std::string_view text, attr_t attrs, short pair,
-             int maxWidth = -1) {
+void PutText(int row, int col, std::string_view text, attr_t attrs, short pair, int maxWidth = -1) {
   const int n = maxWidth < 0 ? static_cast<int>(text.size())
                              : std::min(maxWidth, static_cast<int>(text.size()));
   for (int i = 0; i < n; ++i) {
@@ -114,8 +113,8 @@ void Frame(int row, int col, int height, int width, attr_t attrs, short pair) {
 }
 
 // A framed box with its caption in the top border.
-void CaptionedFrame(int row, int col, int height, int width, std::string_view caption,
-                    attr_t attrs, short pair, bool active) {
+void CaptionedFrame(int row, int col, int height, int width, std::string_view caption, attr_t attrs,
+                    short pair, bool active) {
   Frame(row, col, height, width, attrs, pair);
   if (caption.empty() || width < 6) return;
   const int room = width - 4;
@@ -156,7 +155,10 @@ ButtonFace FaceOf(std::string_view labelText, int width, bool enterTarget) {
   return face;
 }
 
-bool IsDark(int colour) { return colour == COLOR_BLACK || colour == COLOR_BLUE || colour == COLOR_RED || colour == COLOR_MAGENTA; }
+bool IsDark(int colour) {
+  return colour == COLOR_BLACK || colour == COLOR_BLUE || colour == COLOR_RED ||
+         colour == COLOR_MAGENTA;
+}
 
 }  // namespace
 
@@ -175,8 +177,8 @@ struct TerminalUiHost::Control {
   DWORD style;
   std::string text;
   HWND handle;
-  CellRect cells;  // in the client area
-  EditLine edit;   // single-line edit boxes
+  CellRect cells;   // in the client area
+  EditLine edit;    // single-line edit boxes
   int topLine = 0;  // multi-line edit boxes: the first line shown
   HFONT font = nullptr;
 
@@ -204,7 +206,7 @@ struct TerminalUiHost::Window {
   bool ended = false;
   bool running = false;  // a modal loop still holds it
   INT_PTR result = 0;
-  int focus = -1;  // index into controls
+  int focus = -1;                  // index into controls
   CellRect client;                 // template size, in cells
   std::optional<CellRect> placed;  // the whole window, after MoveWindow
   bool fullScreen = false;         // placed over the whole screen: follows resizes
@@ -233,8 +235,24 @@ struct TerminalUiHost::Window {
 
 struct TerminalUiHost::Key {
   enum class Kind {
-    None, Char, Alt, Tab, BackTab, Enter, Escape, Backspace, Delete, Left, Right, Up, Down,
-    Home, End, PageUp, PageDown, Resize
+    None,
+    Char,
+    Alt,
+    Tab,
+    BackTab,
+    Enter,
+    Escape,
+    Backspace,
+    Delete,
+    Left,
+    Right,
+    Up,
+    Down,
+    Home,
+    End,
+    PageUp,
+    PageDown,
+    Resize
   } kind = Kind::None;
   char ch = 0;  // Char and Alt: the character in the system code page
 };
@@ -329,9 +347,15 @@ TerminalUiHost::Window* TerminalUiHost::Open(IDialogEvents& dialog, HWND, bool m
   window->modal = modal;
   window->client = UnitsToCells(0, 0, tmpl->cx, tmpl->cy);
   for (const res::ControlTemplate& c : tmpl->controls) {
-    Control control{c.id, c.kind, c.style, std::string(c.text),
-                    reinterpret_cast<HWND>(NewHandle()), UnitsToCells(c.x, c.y, c.cx, c.cy),
-                    {}, 0, nullptr};
+    Control control{c.id,
+                    c.kind,
+                    c.style,
+                    std::string(c.text),
+                    reinterpret_cast<HWND>(NewHandle()),
+                    UnitsToCells(c.x, c.y, c.cx, c.cy),
+                    {},
+                    0,
+                    nullptr};
     if (control.IsSingleLineEdit()) control.edit.SetText(control.text);
     window->controls.push_back(std::move(control));
   }
@@ -362,7 +386,8 @@ void TerminalUiHost::Close(Window& window) {
 }
 
 void TerminalUiHost::Sweep() {
-  std::erase_if(windows_, [](const std::unique_ptr<Window>& w) { return !w->alive && !w->running; });
+  std::erase_if(windows_,
+                [](const std::unique_ptr<Window>& w) { return !w->alive && !w->running; });
 }
 
 // ---- dialogs
@@ -418,7 +443,8 @@ BOOL TerminalUiHost::SetWindowTitle(HWND handle, std::string_view text) {
   }
   for (const auto& window : windows_) {
     for (Control& control : window->controls) {
-      if (control.handle == handle && window->alive) return SetItemText(window->handle, control.id, text);
+      if (control.handle == handle && window->alive)
+        return SetItemText(window->handle, control.id, text);
     }
   }
   return 0;
@@ -440,7 +466,8 @@ BOOL TerminalUiHost::SetItemText(HWND handle, int id, std::string_view text) {
   if (!control) return 0;
   if (control->IsSingleLineEdit()) {
     control->edit.SetText(text);
-    const bool focused = window->focus >= 0 && &window->controls[static_cast<std::size_t>(window->focus)] == control;
+    const bool focused =
+        window->focus >= 0 && &window->controls[static_cast<std::size_t>(window->focus)] == control;
     if (focused) control->edit.End();
     // A single-line edit box tells its dialog at once, as the platform's does.
     window->events->HandleCommand(id, EN_CHANGE);
@@ -541,7 +568,8 @@ TerminalUiHost::Style TerminalUiHost::AskColours(Window& window, HWND target, un
   } else if (style.bg >= 0 && style.bg != fallback.bg) {
     style.fg = IsDark(style.bg) ? COLOR_WHITE : COLOR_BLACK;
   }
-  if (style.fg == style.bg && style.fg >= 0) style.fg = IsDark(style.bg) ? COLOR_WHITE : COLOR_BLACK;
+  if (style.fg == style.bg && style.fg >= 0)
+    style.fg = IsDark(style.bg) ? COLOR_WHITE : COLOR_BLACK;
   return style;
 }
 
@@ -550,8 +578,8 @@ void TerminalUiHost::DrawControl(Window& window, Control& c, int originCol, int 
   const int col = originCol + c.cells.col;
   const int row = originRow + c.cells.row;
   const CellRect client = window.Client();
-  const bool focused = active && window.focus >= 0 &&
-                       &window.controls[static_cast<std::size_t>(window.focus)] == &c;
+  const bool focused =
+      active && window.focus >= 0 && &window.controls[static_cast<std::size_t>(window.focus)] == &c;
   attr_t fontAttrs = A_NORMAL;
   if (c.font) {
     if (auto it = fonts_.find(c.font); it != fonts_.end()) {
@@ -564,8 +592,8 @@ void TerminalUiHost::DrawControl(Window& window, Control& c, int originCol, int 
       const Style s = AskColours(window, c.handle, CTLCOLOR_STATIC, dialogStyle);
       // A one-line label may run on to the dialog's edge: the terminal's
       // letters are wider than the dialog font's.
-      const int width = c.cells.height == 1 ? std::max(c.cells.width, client.width - c.cells.col)
-                                            : c.cells.width;
+      const int width =
+          c.cells.height == 1 ? std::max(c.cells.width, client.width - c.cells.col) : c.cells.width;
       const std::vector<std::string> lines = WrapText(c.text, width);
       for (int i = 0; i < static_cast<int>(lines.size()) && i < c.cells.height; ++i) {
         const std::string& line = lines[static_cast<std::size_t>(i)];
@@ -579,15 +607,17 @@ void TerminalUiHost::DrawControl(Window& window, Control& c, int originCol, int 
       break;
     }
     case res::ControlClass::Edit: {
-      const Style s = AskColours(window, c.handle,
-                                 c.IsReadOnly() ? CTLCOLOR_STATIC : CTLCOLOR_EDIT, dialogStyle);
+      const Style s = AskColours(window, c.handle, c.IsReadOnly() ? CTLCOLOR_STATIC : CTLCOLOR_EDIT,
+                                 dialogStyle);
       const bool border = (c.style & WS_BORDER) != 0;
       if (c.IsMultiLine()) {
         const int inset = border ? 1 : 0;
         const bool bar = (c.style & WS_VSCROLL) != 0;
         const int innerW = std::max(1, c.cells.width - 2 * inset - (bar ? 1 : 0));
         const int innerH = std::max(1, c.cells.height - 2 * inset);
-        if (border) Frame(row, col, c.cells.height, c.cells.width, s.attrs | (focused ? A_BOLD : A_NORMAL), s.Pair());
+        if (border)
+          Frame(row, col, c.cells.height, c.cells.width, s.attrs | (focused ? A_BOLD : A_NORMAL),
+                s.Pair());
         FillRect(row + inset, col + inset, innerH, innerW + (bar ? 1 : 0), s.attrs, s.Pair());
         const std::vector<std::string> lines = WrapText(c.text, innerW);
         const int total = static_cast<int>(lines.size());
@@ -598,7 +628,8 @@ void TerminalUiHost::DrawControl(Window& window, Control& c, int originCol, int 
         }
         if (bar && innerH >= 2) {
           const int barCol = col + inset + innerW;
-          for (int i = 0; i < innerH; ++i) PutLine(row + inset + i, barCol, ACS_CKBOARD, s.attrs, s.Pair());
+          for (int i = 0; i < innerH; ++i)
+            PutLine(row + inset + i, barCol, ACS_CKBOARD, s.attrs, s.Pair());
           PutLine(row + inset, barCol, ACS_UARROW, s.attrs, s.Pair());
           PutLine(row + inset + innerH - 1, barCol, ACS_DARROW, s.attrs, s.Pair());
           if (total > innerH && innerH > 2) {
@@ -618,8 +649,8 @@ void TerminalUiHost::DrawControl(Window& window, Control& c, int originCol, int 
         const std::size_t first = c.edit.ScrollFor(innerW);
         const std::string& text = c.edit.Text();
         if (first < text.size()) {
-          PutText(row, innerCol, std::string_view(text).substr(first), s.attrs | A_UNDERLINE | fontAttrs,
-                  s.Pair(), innerW);
+          PutText(row, innerCol, std::string_view(text).substr(first),
+                  s.attrs | A_UNDERLINE | fontAttrs, s.Pair(), innerW);
         }
         if (focused) {
           cursorRow_ = row;
@@ -635,15 +666,15 @@ void TerminalUiHost::DrawControl(Window& window, Control& c, int originCol, int 
       if (active) {
         const Control* focus =
             window.focus >= 0 ? &window.controls[static_cast<std::size_t>(window.focus)] : nullptr;
-        enterTarget = focus && focus->IsButton() ? focus == &c
-                                                 : c.IsDefault();
+        enterTarget = focus && focus->IsButton() ? focus == &c : c.IsDefault();
       }
       const ButtonFace face = FaceOf(c.text, c.cells.width, enterTarget);
       const int at = col + std::max(0, (c.cells.width - static_cast<int>(face.text.size())) / 2);
       const attr_t attrs = s.attrs | fontAttrs | (focused ? A_REVERSE : A_NORMAL);
       PutText(row, at, face.text, attrs, s.Pair());
       if (face.mnemonicAt >= 0) {
-        PutChar(row, at + face.mnemonicAt, Wide(face.text[static_cast<std::size_t>(face.mnemonicAt)]),
+        PutChar(row, at + face.mnemonicAt,
+                Wide(face.text[static_cast<std::size_t>(face.mnemonicAt)]),
                 attrs | A_UNDERLINE | A_BOLD, s.Pair());
       }
       break;
@@ -657,8 +688,8 @@ void TerminalUiHost::DrawWindow(Window& window, bool active) {
   const Style dialogStyle = AskColours(window, window.handle, CTLCOLOR_DLG, Style{});
   FillRect(outer.row, outer.col, outer.height, outer.width, dialogStyle.attrs, dialogStyle.Pair());
   if (window.framed) {
-    CaptionedFrame(outer.row, outer.col, outer.height, outer.width, window.title,
-                   dialogStyle.attrs, dialogStyle.Pair(), active);
+    CaptionedFrame(outer.row, outer.col, outer.height, outer.width, window.title, dialogStyle.attrs,
+                   dialogStyle.Pair(), active);
   }
   // The first control lies on top: draw from the last.
   for (auto it = window.controls.rbegin(); it != window.controls.rend(); ++it) {
@@ -701,20 +732,47 @@ TerminalUiHost::Key TerminalUiHost::ReadKey() {
   if (got == ERR) return key;
   if (got == KEY_CODE_YES) {
     switch (ch) {
-      case KEY_RESIZE: key.kind = Key::Kind::Resize; break;
-      case KEY_BTAB: key.kind = Key::Kind::BackTab; break;
-      case KEY_ENTER: key.kind = Key::Kind::Enter; break;
-      case KEY_BACKSPACE: key.kind = Key::Kind::Backspace; break;
-      case KEY_DC: key.kind = Key::Kind::Delete; break;
-      case KEY_LEFT: key.kind = Key::Kind::Left; break;
-      case KEY_RIGHT: key.kind = Key::Kind::Right; break;
-      case KEY_UP: key.kind = Key::Kind::Up; break;
-      case KEY_DOWN: key.kind = Key::Kind::Down; break;
-      case KEY_HOME: key.kind = Key::Kind::Home; break;
-      case KEY_END: key.kind = Key::Kind::End; break;
-      case KEY_PPAGE: key.kind = Key::Kind::PageUp; break;
-      case KEY_NPAGE: key.kind = Key::Kind::PageDown; break;
-      default: break;
+      case KEY_RESIZE:
+        key.kind = Key::Kind::Resize;
+        break;
+      case KEY_BTAB:
+        key.kind = Key::Kind::BackTab;
+        break;
+      case KEY_ENTER:
+        key.kind = Key::Kind::Enter;
+        break;
+      case KEY_BACKSPACE:
+        key.kind = Key::Kind::Backspace;
+        break;
+      case KEY_DC:
+        key.kind = Key::Kind::Delete;
+        break;
+      case KEY_LEFT:
+        key.kind = Key::Kind::Left;
+        break;
+      case KEY_RIGHT:
+        key.kind = Key::Kind::Right;
+        break;
+      case KEY_UP:
+        key.kind = Key::Kind::Up;
+        break;
+      case KEY_DOWN:
+        key.kind = Key::Kind::Down;
+        break;
+      case KEY_HOME:
+        key.kind = Key::Kind::Home;
+        break;
+      case KEY_END:
+        key.kind = Key::Kind::End;
+        break;
+      case KEY_PPAGE:
+        key.kind = Key::Kind::PageUp;
+        break;
+      case KEY_NPAGE:
+        key.kind = Key::Kind::PageDown;
+        break;
+      default:
+        break;
     }
     return key;
   }
@@ -728,11 +786,17 @@ TerminalUiHost::Key TerminalUiHost::ReadKey() {
     return true;
   };
   switch (ch) {
-    case L'\t': key.kind = Key::Kind::Tab; return key;
+    case L'\t':
+      key.kind = Key::Kind::Tab;
+      return key;
     case L'\r':
-    case L'\n': key.kind = Key::Kind::Enter; return key;
+    case L'\n':
+      key.kind = Key::Kind::Enter;
+      return key;
     case 8:
-    case 127: key.kind = Key::Kind::Backspace; return key;
+    case 127:
+      key.kind = Key::Kind::Backspace;
+      return key;
     case 27: {
       // Escape alone, or the first half of Alt+key.
       timeout(kAltWaitMs);
@@ -742,8 +806,10 @@ TerminalUiHost::Key TerminalUiHost::ReadKey() {
       if (more == OK && next != 27 && next >= 0x20 && toAnsi(next, &key.ch)) {
         key.kind = Key::Kind::Alt;
       } else {
-        if (more == OK) unget_wch(static_cast<wchar_t>(next));
-        else if (more == KEY_CODE_YES) unget_wch(static_cast<wchar_t>(next));
+        if (more == OK)
+          unget_wch(static_cast<wchar_t>(next));
+        else if (more == KEY_CODE_YES)
+          unget_wch(static_cast<wchar_t>(next));
         key.kind = Key::Kind::Escape;
       }
       return key;
@@ -915,11 +981,13 @@ int TerminalUiHost::ShowMessageBox(HWND, std::string_view text, std::string_view
       longest = std::max(longest, static_cast<int>(line.size()));
     }
     int buttonsW = -2;
-    for (const BoxButton& b : buttons) buttonsW += static_cast<int>(ParseLabel(b.label).text.size()) + 4 + 2;
+    for (const BoxButton& b : buttons)
+      buttonsW += static_cast<int>(ParseLabel(b.label).text.size()) + 4 + 2;
     const int maxInner = std::max(1, std::min(COLS, 78) - 4);
     const int textW = std::max(1, std::min(longest, maxInner - markW));
     const std::vector<std::string> lines = WrapText(body, textW);
-    const int inner = std::min(maxInner, std::max({markW + textW, buttonsW, static_cast<int>(title.size()) + 2, 20}));
+    const int inner = std::min(
+        maxInner, std::max({markW + textW, buttonsW, static_cast<int>(title.size()) + 2, 20}));
     // Keep the buttons on screen: fewer text lines when the terminal is short.
     const int shownLines = std::max(1, std::min(static_cast<int>(lines.size()), LINES - 5));
     const int width = inner + 4;
@@ -936,11 +1004,13 @@ int TerminalUiHost::ShowMessageBox(HWND, std::string_view text, std::string_view
     const int buttonRow = row + height - 2;
     for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
       const std::string_view label = buttons[static_cast<std::size_t>(i)].label;
-      const ButtonFace face = FaceOf(label, static_cast<int>(ParseLabel(label).text.size()) + 4, i == focus);
+      const ButtonFace face =
+          FaceOf(label, static_cast<int>(ParseLabel(label).text.size()) + 4, i == focus);
       const attr_t attrs = i == focus ? A_REVERSE : A_NORMAL;
       PutText(buttonRow, at, face.text, attrs, 0);
       if (face.mnemonicAt >= 0) {
-        PutChar(buttonRow, at + face.mnemonicAt, Wide(face.text[static_cast<std::size_t>(face.mnemonicAt)]),
+        PutChar(buttonRow, at + face.mnemonicAt,
+                Wide(face.text[static_cast<std::size_t>(face.mnemonicAt)]),
                 attrs | A_UNDERLINE | A_BOLD, 0);
       }
       at += static_cast<int>(face.text.size()) + 2;
@@ -958,8 +1028,10 @@ int TerminalUiHost::ShowMessageBox(HWND, std::string_view text, std::string_view
         answer = buttons[static_cast<std::size_t>(focus)].id;
         break;
       case K::Escape:
-        if (escape) answer = *escape;
-        else ::beep();  // a Yes/No box has no Escape
+        if (escape)
+          answer = *escape;
+        else
+          ::beep();  // a Yes/No box has no Escape
         break;
       case K::Tab:
       case K::Right:
@@ -1072,8 +1144,10 @@ std::vector<std::string> Candidates(const std::string& typed, std::string* paren
   do {
     data.cFileName[sizeof data.cFileName - 1] = '\0';
     const std::string name = data.cFileName;
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..") continue;
-    if (name.size() < prefix.size() || !posix::NamesEqual(name.substr(0, prefix.size()), prefix)) continue;
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name == "." || name == "..")
+      continue;
+    if (name.size() < prefix.size() || !posix::NamesEqual(name.substr(0, prefix.size()), prefix))
+      continue;
     names.push_back(name);
   } while (names.size() < 4096 && Files().FindNextFileA(find, &data));
   Files().FindClose(find);
@@ -1126,7 +1200,8 @@ ItemIdListPtr TerminalUiHost::BrowseForFolder(HWND, std::string_view title, UINT
       PutText(r, col + 4, "(no folders here)", A_DIM, 0, inner - 2);
     }
     for (int i = 0; i < listRows && i < static_cast<int>(candidates.size()); ++i) {
-      PutText(r + i, col + 4, parent + candidates[static_cast<std::size_t>(i)], A_DIM, 0, inner - 2);
+      PutText(r + i, col + 4, parent + candidates[static_cast<std::size_t>(i)], A_DIM, 0,
+              inner - 2);
     }
     r += listRows;
     PutText(r++, col + 2, problem, A_BOLD, 0, inner);
@@ -1185,7 +1260,8 @@ ItemIdListPtr TerminalUiHost::BrowseForFolder(HWND, std::string_view title, UINT
           common.resize(n);
         }
         std::string completed = parent + common;
-        if (candidates.size() == 1 && !completed.empty() && completed.back() != '\\') completed += '\\';
+        if (candidates.size() == 1 && !completed.empty() && completed.back() != '\\')
+          completed += '\\';
         path.SetText(completed);
         path.End();
         edited = true;
@@ -1201,10 +1277,18 @@ ItemIdListPtr TerminalUiHost::BrowseForFolder(HWND, std::string_view title, UINT
       case K::Delete:
         edited = path.Delete();
         break;
-      case K::Left: path.Left(); break;
-      case K::Right: path.Right(); break;
-      case K::Home: path.Home(); break;
-      case K::End: path.End(); break;
+      case K::Left:
+        path.Left();
+        break;
+      case K::Right:
+        path.Right();
+        break;
+      case K::Home:
+        path.Home();
+        break;
+      case K::End:
+        path.End();
+        break;
       default:
         break;
     }
