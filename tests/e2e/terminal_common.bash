@@ -10,6 +10,7 @@ WORK=$(mktemp -d /tmp/tw-e2e.XXXXXX)
 TMUX_CMD=(tmux -L "$SOCKET" -f /dev/null)
 cleanup() {
   "${TMUX_CMD[@]}" kill-server >/dev/null 2>&1
+  rm -f "${TMUX_TMPDIR:-/tmp}/tmux-$(id -u)/$SOCKET"
   rm -rf "$WORK"
 }
 trap cleanup EXIT
