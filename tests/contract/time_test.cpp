@@ -45,10 +45,14 @@ TEST_F(TimeContract, SystemTimeToFileTime) {
   ASSERT_TRUE(Time().SystemTimeToFileTime(&st, &ft));
   EXPECT_EQ(Ticks(ft), (951868799 + kEpoch) * kTicks + 9'990'000);
 
-  const SYSTEMTIME bad[] = {Date(2007, 13, 1, 0, 0, 0), Date(2007, 2, 29, 0, 0, 0),
-                            Date(2007, 3, 10, 24, 0, 0), Date(2007, 3, 0, 0, 0, 0),
+  // (29 February of a common year is refused by Windows but accepted by Wine 8;
+  // the posix backend follows Windows: time_posix_test.cpp.)
+  const SYSTEMTIME bad[] = {Date(2007, 13, 1, 0, 0, 0), Date(2007, 3, 10, 24, 0, 0),
+                            Date(2007, 3, 0, 0, 0, 0), Date(2007, 4, 31, 0, 0, 0),
                             Date(1600, 12, 31, 0, 0, 0)};
-  for (const SYSTEMTIME& b : bad) EXPECT_FALSE(Time().SystemTimeToFileTime(&b, &ft)) << b.wYear;
+  for (const SYSTEMTIME& b : bad) {
+    EXPECT_FALSE(Time().SystemTimeToFileTime(&b, &ft)) << b.wYear << "-" << b.wMonth << "-" << b.wDay << " " << b.wHour;
+  }
 }
 
 // The bias applied is the one in force now, whatever the date converted: so

@@ -15,8 +15,6 @@ namespace tw::win32 {
 
 namespace {
 
-thread_local int t_comInits = 0;
-
 std::string CString(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
 const char* OrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
@@ -44,14 +42,18 @@ class ShellItemIdList final : public ItemIdList {
 
 }  // namespace
 
-tw::HRESULT Win32Shell::CoInitialize(void* reserved) {
-  ::HRESULT hr = ::CoInitialize(reserved);
-  if (SUCCEEDED(hr)) ++t_comInits;
-  return hr;
-}
+tw::HRESULT Win32Shell::CoInitialize(void* reserved) { return ::CoInitialize(reserved); }
 
 void Win32Shell::UninitializeCom() {
-  for (; t_comInits > 0; --t_comInits) ::CoUninitialize();
+  // COM keeps a count per thread and no way to read it: while CoInitialize
+  // says it was already initialised, undo that call and one earlier one.
+  for (int guard = 0; guard < 10000; ++guard) {
+    const ::HRESULT hr = ::CoInitialize(nullptr);
+    if (FAILED(hr)) break;  // another apartment model: nothing of ours to undo
+    ::CoUninitialize();
+    if (hr == S_OK) break;
+    ::CoUninitialize();
+  }
 }
 
 tw::HRESULT Win32Shell::SHGetSpecialFolderLocation(tw::HWND owner, int csidl, ItemIdListPtr* out) {

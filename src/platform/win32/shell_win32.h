@@ -19,8 +19,8 @@ class Win32Shell final : public IShell {
                         std::string_view parameters, std::string_view directory,
                         int showCmd) override;
 
-  // Calls CoUninitialize once for every successful CoInitialize this service
-  // made on the calling thread (tests start each case with COM uninitialised).
+  // Leaves COM uninitialised on the calling thread, however often anything
+  // initialised it there (tests start each case that way).
   static void UninitializeCom();
 };
 
