@@ -60,10 +60,12 @@ void MachineTest::SetUp() {
   }
   ASSERT_FALSE(IsFolder("Q:\\")) << "Q: must map nowhere";
   static std::atomic<int> counter{0};
-  const std::string unique =
-      "t" + std::to_string(::GetCurrentProcessId()) + "_" + std::to_string(++counter);
-  scratchD_ = "D:\\" + unique;
-  scratchE_ = "E:\\" + unique;
+  // Appended piece by piece: GCC 12 warns wrongly (-Wrestrict) about
+  // operator+ on a literal and a temporary here.
+  std::string unique = "t";
+  unique.append(std::to_string(::GetCurrentProcessId())).append("_").append(std::to_string(++counter));
+  scratchD_.assign("D:\\").append(unique);
+  scratchE_.assign("E:\\").append(unique);
   RemoveTree(scratchD_);
   RemoveTree(scratchE_);
   ASSERT_TRUE(::CreateDirectoryA(scratchD_.c_str(), nullptr)) << scratchD_;
