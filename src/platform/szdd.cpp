@@ -112,7 +112,7 @@ namespace {
 // x lives in ring slot (x - kPrefix + kInitialWritePos) mod 4096. kMaxMatch
 // spaces are enough to give any reference into the initial spaces.
 constexpr std::size_t kPrefix = kMaxMatch;
-constexpr int kHashBits = 15;
+constexpr int kHashBits = 13;
 constexpr std::size_t kMaxChain = 1024;
 
 std::uint32_t Hash3(const std::uint8_t* p) {
