@@ -103,6 +103,7 @@ TEST_F(FileInstallContract, GoodFilesExpandToTheOriginalBytes) {
     EXPECT_EQ(Install(ScratchD()), 0u);
     EXPECT_EQ(ReadFileBytes(Dest()), AsString(c.expected));
     EXPECT_EQ(ReadFileBytes(Source()), AsString(c.file)) << "the source is left alone";
+    EXPECT_EQ(Names(), (std::vector<std::string>{"XK.MSZ", "XK.XXX"})) << "no temporary file left";
   }
 }
 
