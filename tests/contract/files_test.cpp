@@ -167,6 +167,11 @@ TEST_F(FilesContract, SearchFollowsThePlatformsWildcards) {
   EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_TRUE(Files().FindClose(find));
 
+  // A drive's root has no "." and ".." entries.
+  const std::vector<std::string> root = Search("D:\\*.*");
+  EXPECT_EQ(std::count(root.begin(), root.end(), "."), 0);
+  EXPECT_EQ(std::count(root.begin(), root.end(), ".."), 0);
+
   EXPECT_EQ(Files().FindFirstFileA(d + "\\*.none", &data), INVALID_HANDLE_VALUE);
   EXPECT_EQ(Files().GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(Files().FindFirstFileA(d + "\\missing\\*.*", &data), INVALID_HANDLE_VALUE);
