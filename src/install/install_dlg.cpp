@@ -23,7 +23,7 @@ constexpr int kRequiredKb = 500;
 
 // The text of a string value read into `data` (`count` bytes stored), or
 // nothing when the value is not a usable string: another type, or no NUL
-// within what was stored. An empty text names no folder either.
+// within what was stored (reading on would run past the value).
 bool ProgramFilesText(DWORD type, const std::array<BYTE, MAX_PATH>& data, DWORD count,
                       std::string& text) {
   if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
@@ -31,7 +31,6 @@ bool ProgramFilesText(DWORD type, const std::array<BYTE, MAX_PATH>& data, DWORD 
   const void* nul = std::memchr(data.data(), 0, count);
   if (!nul) return false;
   const auto length = static_cast<std::size_t>(static_cast<const BYTE*>(nul) - data.data());
-  if (length == 0) return false;
   text.assign(reinterpret_cast<const char*>(data.data()), length);
   return true;
 }
@@ -93,7 +92,7 @@ BOOL CInstallDlg::OnInitDialog() {
   g_strProgramGroupDir = "C:\\Windows\\Start Menu\\Programs";
   ItemIdListPtr programs;
   const HRESULT located = Shell().SHGetSpecialFolderLocation(nullptr, CSIDL_PROGRAMS, &programs);
-  if (located >= 0 && programs) {
+  if (located == S_OK && programs) {
     std::array<char, MAX_PATH> path{};
     if (Shell().SHGetPathFromIDListA(programs.get(), path) &&
         std::memchr(path.data(), 0, path.size())) {
