@@ -384,7 +384,8 @@ TEST_F(PayloadTest, CurrentDirectoryTooLongForTheBuffer) {
   std::string deep = target_;
   while (deep.size() < 260) {
     const std::size_t room = deep.size() + 2 < 260 ? 260 - deep.size() - 1 : 1;
-    deep += "\\" + std::string(std::min<std::size_t>(room, 100), 'd');
+    deep += '\\';
+    deep.append(std::min<std::size_t>(room, 100), 'd');
     if (deep.size() < 260 && !Files().CreateDirectoryA(deep)) break;
   }
   if (!Files().CreateDirectoryA(deep) || !Files().SetCurrentDirectoryA(deep)) {
