@@ -73,6 +73,15 @@ TEST_F(FilesContract, EachDriveKeepsItsCurrentDirectory) {
   EXPECT_EQ(CurrentDir(), "D:\\");
 }
 
+TEST_F(FilesContract, DriveWhoseFolderVanishedIsStillThereAtItsRoot) {
+  ASSERT_TRUE(Files().CreateDirectoryA(ScratchD() + "\\gone"));
+  ASSERT_TRUE(Files().SetCurrentDirectoryA(ScratchD() + "\\gone"));
+  ASSERT_TRUE(Files().SetCurrentDirectoryA("C:\\Windows"));
+  ASSERT_TRUE(Files().RemoveDirectoryA(ScratchD() + "\\gone"));
+  EXPECT_EQ(Files()._chdrive(4), 0);
+  EXPECT_EQ(CurrentDir(), "D:\\");
+}
+
 TEST_F(FilesContract, ChdriveRefusesDrivesThatDoNotExist) {
   ASSERT_TRUE(Files().SetCurrentDirectoryA(ScratchD()));
   for (int drive : {kUnmappedDrive - 'A' + 1, 0, -1, 32, 27}) {

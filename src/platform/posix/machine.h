@@ -60,8 +60,8 @@ class Machine {
   // Current drive (1 = A ... 26 = Z) and each drive's own current directory,
   // as a Windows path ("C:\\Users"). A fresh machine starts on C:\.
   int CurrentDrive() const { return currentDrive_; }
-  // Fails for a number outside 1..26, an unmapped drive, or a drive whose
-  // remembered directory no longer exists.
+  // Fails for a number outside 1..26 or an unmapped drive. A drive whose
+  // remembered directory has been removed comes back at its root.
   bool SetCurrentDrive(int drive);
   std::string CurrentDirectory() const;             // of the current drive
   std::string CurrentDirectoryOf(int drive) const;  // "D:\\" when never set

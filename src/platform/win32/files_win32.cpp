@@ -71,7 +71,13 @@ int Win32Files::_chdrive(int drive) {
   // Out of range, some C runtimes call the invalid-parameter handler, which
   // ends the process; the answer is a plain failure.
   if (drive < 1 || drive > 26) return -1;
-  return ::_chdrive(drive);
+  if (::_chdrive(drive) == 0) return 0;
+  // The folder the drive remembers may have been removed since; the drive
+  // itself is still there, at its root.
+  const char name[] = {'=', static_cast<char>('A' + drive - 1), ':', '\0'};
+  const char root[] = {static_cast<char>('A' + drive - 1), ':', '\\', '\0'};
+  if (!::SetEnvironmentVariableA(name, nullptr) || !::SetCurrentDirectoryA(root)) return -1;
+  return 0;
 }
 
 DWORD Win32Files::GetCurrentDirectoryA(std::span<char> buffer) {
