@@ -55,6 +55,17 @@ bool MeasureFreeSpace(const std::string& drive, bool* enough) {
   return measured;
 }
 
+// The first backslash of `text` that is a character of its own: the second
+// byte of a double-byte character may have the backslash's value.
+std::size_t FindSeparator(const std::string& text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<BYTE>(text[i]);
+    if (c == '\\') return i;
+    if (Files().IsDBCSLeadByte(c)) ++i;
+  }
+  return std::string::npos;
+}
+
 }  // namespace
 
 int CInstallDlg::CreateTargetDir(std::string targetPath) {
@@ -89,12 +100,10 @@ int CInstallDlg::CreateTargetDir(std::string targetPath) {
   // Walk down from the root one name at a time, creating each folder (an
   // existing one is no error) and entering it. An empty name (a doubled or
   // trailing backslash, or the root alone) cannot be entered and ends the walk.
-  // Our code page has no double-byte characters, so a plain search for the
-  // backslash is the code page's search.
   std::string remainder = targetPath.substr(2) + "\\";
   for (;;) {
     if (!remainder.empty() && remainder.front() == '\\') remainder.erase(0, 1);
-    const std::size_t separator = remainder.find('\\');
+    const std::size_t separator = FindSeparator(remainder);
     if (separator == std::string::npos) return 1;
     const std::string name = remainder.substr(0, separator);
     Files().CreateDirectoryA(name);

@@ -88,6 +88,10 @@ class IFiles {
   // do not fit.
   virtual int MultiByteToWideChar(UINT codePage, DWORD flags, std::string_view text,
                                   std::span<WCHAR> out) = 0;
+
+  // Whether `c` begins a double-byte character in the system code page, so
+  // that the byte after it is never read as a separator.
+  virtual BOOL IsDBCSLeadByte(BYTE c) = 0;
 };
 
 }  // namespace tw

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <map>
 #include <ostream>
+#include <set>
 #include <memory>
 #include <optional>
 #include <string>
@@ -137,6 +138,27 @@ TEST_F(DeployTest, MessagesKeepTheDriveLetterAsTyped) {
   host_->Answer("ERROR", IDOK);
   EXPECT_EQ(dlg_->CreateTargetDir("d:\\Apps"), 0);
   EXPECT_THAT(host_->Boxes(), ElementsAre("box ERROR [0x40]: Insufficient disk space on drive d:"));
+}
+
+// In a double-byte code page the second byte of a character may have the
+// backslash's value (0x83 0x5C is one katakana in Shift-JIS): the walk keeps
+// the character whole instead of splitting the name there.
+TEST_F(DeployTest, WalkNeverSplitsADoubleByteCharacter) {
+  const std::string path = ScratchD() + "\\\x83\\Apps";
+  auto& files = Decorate<test::FaultyFiles>(&Platform::files);
+  files.leadBytes = std::set<BYTE>{};
+  EXPECT_EQ(dlg_->CreateTargetDir(path), 1);  // one-byte code page: two folders
+  EXPECT_TRUE(IsFolder(ScratchD() + "\\\x83\\Apps"));
+
+  files.leadBytes = std::set<BYTE>{0x83};
+  host_->Answer("ERROR", IDOK);
+  EXPECT_EQ(dlg_->CreateTargetDir(ScratchD() + "\\New\\\x83\\Apps"), 0);
+  // "New" is made and entered; the next name is the character and "Apps"
+  // together, which the machine refuses as a folder name.
+  EXPECT_THAT(host_->Boxes(),
+              ElementsAre("box ERROR [0x40]: Error creating directory " + ScratchD() + "\\New\\\x83\\Apps"));
+  EXPECT_TRUE(IsFolder(ScratchD() + "\\New"));
+  EXPECT_FALSE(Exists(ScratchD() + "\\New\\\x83"));
 }
 
 struct FreeSpaceCase {

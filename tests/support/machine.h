@@ -96,6 +96,8 @@ class FaultyFiles final : public IFiles {
   // Total bytes each file from fopen_wb accepts before its writes come up
   // short.
   std::optional<std::size_t> writeLimit;
+  // The lead bytes of a double-byte code page in place of the machine's own.
+  std::optional<std::set<BYTE>> leadBytes;
 
   int freeSpaceExCalls = 0;
   int freeSpaceCalls = 0;
@@ -129,6 +131,7 @@ class FaultyFiles final : public IFiles {
   DWORD GetLastError() override;
   int MultiByteToWideChar(UINT codePage, DWORD flags, std::string_view text,
                           std::span<WCHAR> out) override;
+  BOOL IsDBCSLeadByte(BYTE c) override;
 
  private:
   IFiles& Forward() {

@@ -133,6 +133,11 @@ int FaultyFiles::MultiByteToWideChar(UINT codePage, DWORD flags, std::string_vie
   return Forward().MultiByteToWideChar(codePage, flags, text, out);
 }
 
+BOOL FaultyFiles::IsDBCSLeadByte(BYTE c) {
+  if (leadBytes) return leadBytes->count(c) ? 1 : 0;
+  return Forward().IsDBCSLeadByte(c);
+}
+
 // --- FaultyShell ----------------------------------------------------------------
 
 HRESULT FaultyShell::CoInitialize(void* reserved) {

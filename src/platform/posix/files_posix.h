@@ -64,6 +64,8 @@ class PosixFiles final : public IFiles {
   DWORD GetLastError() override;
   int MultiByteToWideChar(UINT codePage, DWORD flags, std::string_view text,
                           std::span<WCHAR> out) override;
+  // Windows-1252 has no double-byte characters.
+  BOOL IsDBCSLeadByte(BYTE) override { return 0; }
 
   const std::shared_ptr<Machine>& machine() const { return machine_; }
 

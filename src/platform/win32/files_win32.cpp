@@ -211,4 +211,6 @@ int Win32Files::MultiByteToWideChar(UINT codePage, DWORD flags, std::string_view
                                reinterpret_cast<wchar_t*>(out.data()), static_cast<int>(out.size()));
 }
 
+BOOL Win32Files::IsDBCSLeadByte(BYTE c) { return ::IsDBCSLeadByte(c); }
+
 }  // namespace tw::win32

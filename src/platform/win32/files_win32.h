@@ -40,6 +40,7 @@ class Win32Files final : public IFiles {
   DWORD GetLastError() override;
   int MultiByteToWideChar(UINT codePage, DWORD flags, std::string_view text,
                           std::span<WCHAR> out) override;
+  BOOL IsDBCSLeadByte(BYTE c) override;
 };
 
 }  // namespace tw::win32
