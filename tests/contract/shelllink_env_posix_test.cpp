@@ -62,18 +62,9 @@ class PosixShellLinkEnv final : public ShellLinkEnv {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
   }
   std::optional<LinkReadBack> ReadLink(const std::string& file) const override {
-    const auto host = machine_->Resolve(file);
-    if (!host) return std::nullopt;
-    const auto info = ReadWithLnkinfo(*host);
-    if (!info) return std::nullopt;
-    LinkReadBack link;
-    link.path = posix::HostToAnsi((*info)["Local path"]);
-    link.description = posix::HostToAnsi((*info)["Description"]);
-    link.workingDirectory = posix::HostToAnsi((*info)["Working directory"]);
-    link.iconLocation = posix::HostToAnsi((*info)["Icon location"]);
-    link.iconIndex = std::atoi((*info)["Icon index"].c_str());
-    return link;
+    return ReadLinkFile(file, machine_);
   }
+
 
  private:
   static constexpr const char* kScratch = "C:\\scratch";

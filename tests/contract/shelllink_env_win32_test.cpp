@@ -75,33 +75,9 @@ class Win32ShellLinkEnv final : public ShellLinkEnv {
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
   }
   std::optional<LinkReadBack> ReadLink(const std::string& file) const override {
-    ::IShellLinkA* link = nullptr;
-    if (FAILED(CoCreateInstance(::CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, ::IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link)))) {
-      return std::nullopt;
-    }
-    std::optional<LinkReadBack> result;
-    ::IPersistFile* persist = nullptr;
-    if (SUCCEEDED(link->QueryInterface(::IID_IPersistFile, reinterpret_cast<void**>(&persist)))) {
-      const std::wstring wide(file.begin(), file.end());  // the tests' paths are ASCII
-      if (SUCCEEDED(persist->Load(wide.c_str(), STGM_READ))) {
-        char buffer[MAX_PATH] = {};
-        LinkReadBack back;
-        if (SUCCEEDED(link->GetPath(buffer, MAX_PATH, nullptr, SLGP_RAWPATH))) back.path = buffer;
-        if (SUCCEEDED(link->GetDescription(buffer, MAX_PATH))) back.description = buffer;
-        if (SUCCEEDED(link->GetWorkingDirectory(buffer, MAX_PATH))) back.workingDirectory = buffer;
-        int index = -1;
-        if (SUCCEEDED(link->GetIconLocation(buffer, MAX_PATH, &index))) {
-          back.iconLocation = buffer;
-          back.iconIndex = index;
-        }
-        result = back;
-      }
-      persist->Release();
-    }
-    link->Release();
-    return result;
+    return ReadLinkFile(file, nullptr);
   }
+
 
  private:
   std::string scratch_;

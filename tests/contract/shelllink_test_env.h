@@ -10,16 +10,11 @@
 #include <vector>
 
 #include "platform/types.h"
+#include "support/link_reader.h"
 
 namespace tw::test {
 
-struct LinkReadBack {
-  std::string path;
-  std::string description;
-  std::string workingDirectory;
-  std::string iconLocation;
-  int iconIndex = -1;
-};
+using LinkReadBack = LinkProperties;
 
 class ShellLinkEnv {
  public:

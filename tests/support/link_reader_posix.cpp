@@ -14,10 +14,11 @@ std::optional<LinkProperties> ReadLinkFile(const std::string& windowsPath,
   const auto info = ReadWithLnkinfo(*host);
   if (!info) return std::nullopt;
   LinkProperties link;
-  link.path = (*info)["Local path"];
-  link.description = (*info)["Description"];
-  link.workingDirectory = (*info)["Working directory"];
-  link.iconLocation = (*info)["Icon location"];
+  // lnkinfo prints UTF-8; the link's strings are in the code page.
+  link.path = posix::HostToAnsi((*info)["Local path"]);
+  link.description = posix::HostToAnsi((*info)["Description"]);
+  link.workingDirectory = posix::HostToAnsi((*info)["Working directory"]);
+  link.iconLocation = posix::HostToAnsi((*info)["Icon location"]);
   link.iconIndex = std::atoi((*info)["Icon index"].c_str());
   return link;
 }
