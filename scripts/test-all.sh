@@ -87,7 +87,7 @@ if [ -d build/win64 ]; then
     status=$?
     p=$(echo "$out" | sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' | tail -1)
     f=$(echo "$out" | sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*/\1/p' | tail -1)
-    echo "$out" | grep -E '^\[  FAILED  \]|Failure|error' | head -40
+    echo "$out" | grep -E '^\[  FAILED  \]|: Failure$|^unknown file' | head -40
     if [ -z "$p" ] && [ -z "$f" ]; then
       echo "$out" | tail -20
       count "wine64 $name (did not finish, status $status)" 1

@@ -10,7 +10,7 @@ here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$here/build/win64}
 out=${2:-$PWD/install_dialog.png}
 wait_seconds=${3:-8}
-exe=$build/TarnwickSetup.exe
+exe=$build/src/TarnwickSetup.exe
 export WINEPREFIX=${WINEPREFIX:-/tmp/wp-e2e}
 export WINEDEBUG=-all
 
